@@ -1,0 +1,16 @@
+# Native build: the portable logic and its unit tests, with sanitizers.
+option(ORVANE_SANITIZE "Build native tests with address and undefined-behaviour sanitizers" ON)
+if(ORVANE_SANITIZE)
+  target_compile_options(orvane_core PUBLIC -fsanitize=address,undefined -fno-omit-frame-pointer)
+  target_link_options(orvane_core PUBLIC -fsanitize=address,undefined)
+endif()
+
+find_package(GTest REQUIRED)
+find_package(Threads REQUIRED)
+enable_testing()
+file(GLOB UNIT_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/unit/*.cpp)
+add_executable(unit_tests ${UNIT_SOURCES})
+target_include_directories(unit_tests PRIVATE ${CMAKE_SOURCE_DIR}/tests/unit)
+target_link_libraries(unit_tests PRIVATE orvane_core GTest::gtest GTest::gtest_main Threads::Threads)
+include(GoogleTest)
+gtest_discover_tests(unit_tests DISCOVERY_TIMEOUT 60)

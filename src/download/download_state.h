@@ -1,0 +1,34 @@
+// The one download job, shared between the user-interface thread and the
+// worker: the progress text under a lock, the running flag atomic.
+#pragma once
+
+#include <atomic>
+#include <cstdint>
+#include <mutex>
+#include <string>
+#include <thread>
+
+namespace orvane {
+
+struct DownloadState {
+    std::string jobUrl;   // at most 255
+    std::string jobPath;  // at most 255
+    std::uint64_t expectedSize = 0;
+    std::atomic<bool> running{false};
+    std::atomic<std::uint64_t> bytesOnDisk{0};
+    std::thread worker;
+
+    mutable std::mutex progressLock;
+    std::string progressText;  // replaced whole under progressLock
+
+    void publish(const std::string& text) {
+        std::lock_guard<std::mutex> lock(progressLock);
+        progressText = text;
+    }
+    std::string progress() const {
+        std::lock_guard<std::mutex> lock(progressLock);
+        return progressText;
+    }
+};
+
+}  // namespace orvane
