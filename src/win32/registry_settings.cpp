@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include <cstring>
+
 #include "app/settings.h"
 
 namespace orvane {
@@ -39,11 +41,12 @@ int RegistrySettings::read(const std::string& name, std::string& value) {
     DWORD size = sizeof buffer;
     LONG rc = RegQueryValueExA(key, name.c_str(), nullptr, nullptr, reinterpret_cast<BYTE*>(buffer), &size);
     RegCloseKey(key);
-    // A value that does not fit with room for its terminator reads as absent,
-    // like a missing or empty one.
-    if (rc == ERROR_SUCCESS && size < sizeof buffer) {
-        std::size_t length = 0;
-        while (length < size && buffer[length] != '\0') ++length;
+    // The buffer was zero-filled, so a text of at most 254 characters ends in
+    // it whether or not the registry stored a terminator; a longer value fails
+    // the read or fills the buffer and reads as absent, like an empty one.
+    if (rc == ERROR_SUCCESS) {
+        const void* end = std::memchr(buffer, '\0', sizeof buffer);
+        std::size_t length = end ? static_cast<std::size_t>(static_cast<const char*>(end) - buffer) : 0;
         if (length > 0) value.assign(buffer, length);
     }
     return 1;
