@@ -14,13 +14,6 @@ constexpr Window kMain = FakeUi::kMain;
 
 class DetailPanelTest : public AgentTest {
 protected:
-    // A fresh start for the next case of a table: new fakes and state.
-    void restart() {
-        transport = FakeTransport{};
-        files = FakeFiles{};
-        ui = FakeUi{};
-        SetUp();
-    }
     void SetUp() override {
         AgentTest::SetUp();
         makeStoreReady();

@@ -216,6 +216,14 @@ protected:
     void TearDown() override;
     // The store identity and vendor login of a started store.
     void makeStoreReady();
+    // A fresh start for the next case of a table: new fakes and state.
+    void restart() {
+        transport = FakeTransport{};
+        settings = FakeSettings{};
+        files = FakeFiles{};
+        ui = FakeUi{};
+        SetUp();
+    }
 };
 
 }  // namespace orvane::test

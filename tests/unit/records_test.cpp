@@ -12,13 +12,6 @@ const std::string kFolder = "C:\\Data\\OrvanePurchase\\tolstd\\";
 
 class RecordsTest : public AgentTest {
 protected:
-    // A fresh start for the next case of a table: new fakes and state.
-    void restart() {
-        transport = FakeTransport{};
-        files = FakeFiles{};
-        ui = FakeUi{};
-        SetUp();
-    }
     void SetUp() override {
         AgentTest::SetUp();
         makeStoreReady();
