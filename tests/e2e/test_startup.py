@@ -1,0 +1,52 @@
+"""Start-up of the real program against the demo store: the main window, the catalogue request
+and a clean exit."""
+
+import time
+import unittest
+
+from harness import LOGIN_TITLE, MAIN_TITLE, WineTestCase
+
+IDC_EXIT = 1132
+IDC_PRODUCT_LIST = 1118
+
+CATALOGUE_BODY = "action=catalog&vendorid=tolstd&version=2.11&tamo=2&channel=0&productid="
+
+
+class StartupTest(WineTestCase):
+    def test_first_start_loads_the_catalogue_and_exit_ends_with_code_0(self):
+        started = time.monotonic()
+        main, passed = self.open_main_window()
+        startup_seconds = time.monotonic() - started
+
+        self.assertTrue(self.driver.title(main).startswith(MAIN_TITLE), self.driver.title(main))
+        # A first start may ask for a login; cancelled, at most one message box follows.
+        kinds = [kind for kind, _ in passed]
+        self.assertIn(kinds, ([], ["login"], ["login", "message"]), passed)
+        if "message" in kinds:
+            self.assertEqual(len(passed[1][1]["buttons"]), 1, passed[1][1])
+
+        secure = self.store.requests(listener="store-https")
+        catalogue = [r for r in secure if r["path"] == "/orvanepurchase1.asp" and r["body"].startswith("action=catalog")]
+        self.assertEqual(len(catalogue), 1, secure)
+        request = catalogue[0]
+        self.assertEqual(request["method"], "POST")
+        self.assertEqual(request["body"], CATALOGUE_BODY)
+        self.assertEqual(request["headers"].get("User-Agent"), "Orvane 3/0")
+        self.assertEqual(request["headers"].get("Content-Type"), "application/x-www-form-urlencoded")
+        self.assertIs(secure[0], request, "the catalogue is the first secure request")
+
+        # The catalogue arrived and was read: the seed's first product is listed.
+        rows = self.wait_for(lambda: self.driver.list_rows(main, IDC_PRODUCT_LIST)["rows"], "the product list")
+        self.assertIn("Skyfall Tactics", [row[0] for row in rows])
+        self.screenshot(hwnd=main)
+        self.screenshot("screen")
+
+        self.driver.click(main, IDC_EXIT)
+        self.assertEqual(self.driver.wait_exit(15000), 0)
+        self.assertFalse(any(w["pid"] == self.program_pid for w in self.driver.windows()))
+        print(f"\n    prefix+driver {self.setup_seconds:.1f}s, start to main window {startup_seconds:.1f}s",
+              end=" ", flush=True)
+
+
+if __name__ == "__main__":
+    unittest.main()
