@@ -83,7 +83,7 @@ bool LoginDialog::onCommand(Window dialog, int id, int /*code*/) {
 bool LoginDialog::onNotify(Window /*dialog*/, int id, int code) {
     if (code != kNmClick && code != kNmReturn) return false;
     if (id == IDC_LOGIN_FORGOT) {
-        platform().ui->shellOpen(0, storeBase() + "/lostpwd.asp");
+        platform().ui->shellOpen(0, storePageUrl("/lostpwd.asp"));
         return true;
     }
     if (id == IDC_LOGIN_CREATE) {

@@ -1,6 +1,7 @@
 #include "net/store_request.h"
 
 #include <cstring>
+#include <string>
 
 #include "app/platform.h"
 #include "orvane_config.h"
@@ -26,6 +27,12 @@ int StoreRequest::perform() {
 std::string storeBase() { return std::string("https://") + config::storeHost; }
 
 std::string storeUrl(const std::string& path) { return storeBase() + path; }
+
+std::string storePageUrl(const std::string& path) {
+    std::string base = storeBase();
+    if (config::storeHttpsPort != 443) base += ":" + std::to_string(config::storeHttpsPort);
+    return base + path;
+}
 
 std::string postToStore(const std::string& path, const std::string& body) {
     StoreRequest request;

@@ -26,6 +26,10 @@ public:
 std::string storeBase();
 std::string storeUrl(const std::string& path);
 
+// A store page opened in the customer's browser. The browser connects by
+// the address alone, so the store's secure port is named when it is not 443.
+std::string storePageUrl(const std::string& path);
+
 // Posts body to a store script over TLS and returns the reply (empty on failure).
 std::string postToStore(const std::string& path, const std::string& body);
 // Fetches url in plain mode with an optional body; the reply, empty on failure.

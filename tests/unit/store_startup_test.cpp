@@ -7,6 +7,7 @@
 #include "catalog/product_list.h"
 #include "fakes.h"
 #include "net/text.h"
+#include "orvane_config.h"
 #include "store_replies.h"
 
 namespace orvane::test {
@@ -210,6 +211,23 @@ TEST_F(StoreTest, AWrongPasswordInTheDialogSaysInvalidLoginAndStaysOpen) {
     EXPECT_EQ(ui.boxes[1].caption, "Invalid Account");
     EXPECT_EQ(ui.boxes[1].style, 0u);
     EXPECT_EQ(transport.count("/orvanepurchase1.asp") - 1, 1);  // the short password sent nothing
+}
+
+TEST_F(StoreTest, ForgotPasswordOpensTheStorePageAndTheDialogStaysOpen) {
+    rows = {row("p1", "Puzzle Box")};
+    ui.dialogScripts[IDD_LOGIN] = [this](Window d, DialogLogic& logic) {
+        EXPECT_TRUE(logic.onNotify(d, IDC_LOGIN_FORGOT, kNmClick));
+        EXPECT_EQ(ui.endedDialogs.count(d), 0u);
+        logic.onCommand(d, IDC_LOGIN_CANCEL, kBnClicked);
+        return 0;
+    };
+    runStoreStartup();
+    ASSERT_EQ(ui.opened.size(), 1u);
+    EXPECT_EQ(ui.opened[0].first, 0u);  // no owner
+    // The browser reaches the store by the address alone: the port is named
+    // whenever the store does not use the standard one.
+    const std::string port = config::storeHttpsPort == 443 ? "" : ":" + std::to_string(config::storeHttpsPort);
+    EXPECT_EQ(ui.opened[0].second, std::string("https://") + config::storeHost + port + "/lostpwd.asp");
 }
 
 TEST_F(StoreTest, ANetworkFailureAtStartKeepsTheCredentialsAndOpensNoDialog) {
