@@ -18,6 +18,16 @@ struct DownloadState {
     std::atomic<std::uint64_t> bytesOnDisk{0};
     std::thread worker;
 
+    DownloadState() = default;
+    DownloadState(const DownloadState&) = delete;
+    DownloadState& operator=(const DownloadState&) = delete;
+    // The program may end while a worker runs, or before a finished one was
+    // joined (that happens at the next start); neither is waited for, and a
+    // joinable std::thread must not be destroyed (it would abort the process).
+    ~DownloadState() {
+        if (worker.joinable()) worker.detach();
+    }
+
     mutable std::mutex progressLock;
     std::string progressText;  // replaced whole under progressLock
 

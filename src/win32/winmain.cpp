@@ -49,5 +49,9 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int show) {
         TranslateMessage(&message);
         DispatchMessageA(&message);
     }
+    // A running download is not waited for. Its worker still uses the shared
+    // job record, which the static destructors would free under it, so the
+    // process ends here at once.
+    if (s.download.running) ExitProcess(0);
     return 0;
 }

@@ -48,5 +48,20 @@ class StartupTest(WineTestCase):
               end=" ", flush=True)
 
 
+class ExitDuringDownloadTest(WineTestCase):
+    def test_exit_while_a_download_runs_ends_with_code_0(self):
+        self.store.control("/__demo/mirror?n=1&mode=slow&arg=20000")
+        main, _ = self.open_main_window(settings={"email": "demo@orvane.test", "password": "A0EE23C26453067580"})
+        rows = [r[0] for r in self.driver.list_rows(main, IDC_PRODUCT_LIST)["rows"]]
+        self.driver.list_click(main, IDC_PRODUCT_LIST, rows.index("* Terrain Atlas HD"))
+        self.wait_for(lambda: self.driver.text(main, 1135) == "Terrain Atlas HD", "the product")
+        self.driver.combo_select(main, 1153, 3)  # Extras.zip, 3 MB
+        self.wait_for(lambda: self.driver.enabled(main, 1125), "Download File")
+        self.driver.click(main, 1125)
+        self.wait_for(lambda: self.driver.text(main, 1123).startswith("Remaining:"), "the download running")
+        self.driver.click(main, IDC_EXIT)
+        self.assertEqual(self.driver.wait_exit(15000), 0)
+
+
 if __name__ == "__main__":
     unittest.main()
