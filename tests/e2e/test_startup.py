@@ -47,6 +47,16 @@ class StartupTest(WineTestCase):
         print(f"\n    prefix+driver {self.setup_seconds:.1f}s, start to main window {startup_seconds:.1f}s",
               end=" ", flush=True)
 
+    def test_close_box_and_esc_end_the_program_with_code_0(self):
+        for how in ("close box", "Esc"):
+            with self.subTest(how):
+                main, _ = self.open_main_window()
+                if how == "close box":
+                    self.driver.close_window(main)
+                else:
+                    self.driver.key(main, IDC_PRODUCT_LIST, 0x1B)  # VK_ESCAPE in the focused list
+                self.assertEqual(self.driver.wait_exit(15000), 0)
+
 
 class ExitDuringDownloadTest(WineTestCase):
     def test_exit_while_a_download_runs_ends_with_code_0(self):
