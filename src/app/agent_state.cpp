@@ -46,6 +46,7 @@ void resetAgentState() {
     s.downloadFolder.clear();
     s.download.jobUrl.clear(); s.download.jobPath.clear(); s.download.expectedSize = 0;
     s.download.bytesOnDisk = 0;
+    s.download.product = {};
     s.download.publish("");
     s.downloadMode = 0;
     s.completedSeen = false;

@@ -8,6 +8,8 @@
 #include <string>
 #include <thread>
 
+#include "catalog/selected.h"
+
 namespace orvane {
 
 struct DownloadState {
@@ -17,6 +19,11 @@ struct DownloadState {
     std::atomic<bool> running{false};
     std::atomic<std::uint64_t> bytesOnDisk{0};
     std::thread worker;
+    // The product and file (files holds the chosen file name) that the running
+    // download fetches, as chosen when it started: its record describes them
+    // even if the window shows another product by the time it completes.
+    // User-interface thread only.
+    SelectedProduct product;
 
     DownloadState() = default;
     DownloadState(const DownloadState&) = delete;

@@ -50,11 +50,13 @@ std::uint64_t leadingDecimal(const std::string& text) {
     return value;
 }
 
-// While a download runs the product and its file cannot change: the record
-// written at the end describes the selected product and file.
+// While a download runs the product and its file cannot be changed: the
+// category box would refill the list and show another product, whose Download
+// File button would then be usable during this download.
 void lockProductChoice(bool locked) {
     ui().enable(mainWin(), IDC_PRODUCT_LIST, !locked);
     ui().enable(mainWin(), IDC_FILE_BOX, !locked);
+    ui().enable(mainWin(), IDC_CATEGORY_BOX, !locked);
 }
 
 // The window's controls when the download has ended without a file to open.
@@ -122,11 +124,14 @@ int requestFileId(const std::string& pid) {
 void startDownloadFlow() {
     AgentState& s = state();
     Files& files = *platform().files;
+    // The retry fetches the file that the first attempt was started for, even
+    // when the panel shows another product by now (a logout refreshes it).
+    const SelectedProduct chosen = s.downloadMode == 0 ? s.selected : s.download.product;
 
     // The name comes from the store and becomes part of a path: anything but
     // a plain name of the product folder is refused before a thing is
     // written or deleted.
-    if (!isSafeFileName(s.selected.files)) {
+    if (!isSafeFileName(chosen.files)) {
         showError(kInitError);
         return;
     }
@@ -135,7 +140,7 @@ void startDownloadFlow() {
     files.createFolder(purchaseFolder);
     files.createFolder(purchaseFolder + "\\" + s.identity.vendorId);
     const std::string folder = productFolder();
-    const std::string target = folder + s.selected.files;
+    const std::string target = folder + chosen.files;
 
     if (s.downloadMode == 0 && files.exists(target)) {
         if (ui().messageBox(mainWin(), kAskReplace, kReplaceCaption, kYesNo, nullptr) != kIdYes) return;
@@ -146,7 +151,7 @@ void startDownloadFlow() {
 
     if (s.downloadMode == 0) {
         s.fileReply.clear();
-        std::string pid = s.selected.productId;
+        std::string pid = chosen.productId;
         if (s.multiFile) {
             pid += ':';
             pid += int64ToText(ui().comboSelected(mainWin(), IDC_FILE_BOX) - 1);
@@ -161,10 +166,10 @@ void startDownloadFlow() {
     }
 
     if (s.multiFile) {
-        ui().setText(mainWin(), IDC_FILE_STATUS_MULTI, s.selected.files + "\r\nFile Size: " + s.selected.fileSizeText);
+        ui().setText(mainWin(), IDC_FILE_STATUS_MULTI, chosen.files + "\r\nFile Size: " + chosen.fileSizeText);
     } else {
         ui().setText(mainWin(), IDC_FILE_STATUS,
-                     "File: " + s.selected.files + "\r\nFile Size: " + s.selected.fileSizeText);
+                     "File: " + chosen.files + "\r\nFile Size: " + chosen.fileSizeText);
     }
     showStatusLine();
 
@@ -180,12 +185,13 @@ void startDownloadFlow() {
 
     // A size that is not a decimal number leaves the expected size unknown
     // (0): the mirror's own length then decides.
-    const std::uint64_t expected = leadingDecimal(s.selected.fileSize);
+    const std::uint64_t expected = leadingDecimal(chosen.fileSize);
 
-    if (StartDownload(folder, url, s.selected.files, expected) == 1) {
+    if (StartDownload(folder, url, chosen.files, expected) == 1) {
         // A finish left over from an earlier download must not be taken for
         // this one's.
         s.completedSeen = false;
+        s.download.product = chosen;
         lockProductChoice(true);
         ui().setTimer(mainWin(), IDT_DOWNLOAD_POLL, kPollMs);
     } else {
@@ -259,7 +265,10 @@ void pollDownload() {
     } else if (status == "Completed") {
         ui().progressPos(mainWin(), IDC_PROGRESS_BAR, 100);
         ui().setText(mainWin(), IDC_PROGRESS_TEXT, "Download Completed");
-        writeDownloadRecord();
+        // The record belongs to the file this job wrote (its path is the
+        // product folder and the file name chosen at the start), whatever a
+        // logout or a list refresh has put into the panel since.
+        writeDownloadRecord(s.download.product);
         s.completedSeen = true;
         s.downloadMode = 0;
     }

@@ -67,9 +67,9 @@ std::string formatByteSize(const std::string& bytes) {
     return platform().ui->formatByteSize(static_cast<std::int64_t>(count));
 }
 
-void writeDownloadRecord() {
-    const AgentState& s = state();
-    const SelectedProduct& p = s.selected;
+void writeDownloadRecord() { writeDownloadRecord(state().selected); }
+
+void writeDownloadRecord(const SelectedProduct& p) {
     const std::string text = "orvaneproduct=" + p.name + "\r\n" + "orvaneproductid=" + p.productId + "\r\n" +
                              "filename=" + p.files + "\r\n" + "date=" + recordDate(platform().clock->localTime()) +
                              "\r\n" + "version=" + p.availableVersion + "\r\n";

@@ -740,6 +740,10 @@ class Driver:
     def checked(self, hwnd, control_id):
         return self.call("checked", hwnd, control_id)
 
+    def progress(self, hwnd, control_id):
+        """A progress bar's {"pos", "low", "high"}."""
+        return self.call("progress", hwnd, control_id)
+
     def click(self, hwnd, control_id):
         return self.call("click", hwnd, control_id)
 

@@ -7,8 +7,8 @@ from pathlib import Path
 
 from harness import DriverError, WineTestCase
 
-BUTTON, EDIT, CHECK, COMBO, LIST, LINK, MESSAGE, DISABLED, EXIT, SHELL, STATUS = (
-    100, 101, 102, 103, 104, 105, 106, 107, 108, 109, 110)
+BUTTON, EDIT, CHECK, COMBO, LIST, LINK, MESSAGE, DISABLED, EXIT, SHELL, STATUS, PROGRESS = (
+    100, 101, 102, 103, 104, 105, 106, 107, 108, 109, 110, 111)
 
 
 class DriverFixtureTest(WineTestCase):
@@ -74,6 +74,8 @@ class DriverFixtureTest(WineTestCase):
         d.syslink_click(w, LINK, 1)
         second = self.status_changes_from(first)
         self.assertRegex(second, r"^link \d+$")
+
+        self.assertEqual(d.progress(w, PROGRESS), {"pos": 40, "low": 0, "high": 250})
 
         d.set_text(w, EDIT, "Caf\u00e9 \"quoted\"\r\nline \\ two")
         self.assertEqual(d.text(w, EDIT), "Caf\u00e9 \"quoted\"\r\nline \\ two")

@@ -245,6 +245,100 @@ TEST_F(DownloadFlowTest, FailureOnBothMirrorsLeavesNoFileRecordOrOpen) {
     }
 }
 
+TEST_F(DownloadFlowTest, CategoryBoxIsLockedWhileTheDownloadRuns) {
+    // Completed.
+    download();
+    EXPECT_FALSE(ui.enabled(kMain, IDC_CATEGORY_BOX));
+    tickAfterWorker();  // records it
+    EXPECT_FALSE(ui.enabled(kMain, IDC_CATEGORY_BOX));
+    tickAfterWorker();  // finishes it
+    EXPECT_TRUE(ui.enabled(kMain, IDC_CATEGORY_BOX));
+
+    // Cancelled.
+    files.files.clear();
+    mirror.hold();
+    download();
+    mirror.waitUntilHeld();
+    EXPECT_FALSE(ui.enabled(kMain, IDC_CATEGORY_BOX));
+    cancelDownload();
+    mirror.release();
+    tickAfterWorker();
+    EXPECT_EQ(ui.text(kMain, IDC_PROGRESS_TEXT), "Download Canceled");
+    EXPECT_TRUE(ui.enabled(kMain, IDC_CATEGORY_BOX));
+
+    // Failed on both mirrors.
+    mirror.openResult = 3;
+    download();
+    tickAfterWorker();  // the retry on mirror 2
+    EXPECT_FALSE(ui.enabled(kMain, IDC_CATEGORY_BOX));
+    tickAfterWorker();
+    ASSERT_EQ(ui.boxes.size(), 1u);
+    EXPECT_EQ(ui.boxes[0].text, kFailedError);
+    EXPECT_TRUE(ui.enabled(kMain, IDC_CATEGORY_BOX));
+}
+
+// What a logout or a refilled list puts into the panel while a download runs.
+void showAnotherProduct(bool owned) {
+    SelectedProduct other;
+    other.productId = "tolstd-other";
+    other.name = "Other Game";
+    if (owned) {
+        other.files = "other.exe";
+        other.availableVersion = "9.0";
+        other.fileSize = "5";
+        other.fileSizeText = "5 bytes";
+    }
+    state().selected = other;
+}
+
+TEST_F(DownloadFlowTest, RecordDescribesTheDownloadedFileWhateverThePanelShowsAtTheEnd) {
+    const std::string record =
+        "orvaneproduct=Ember\r\norvaneproductid=tolstd-ember\r\nfilename=ember.zip\r\n"
+        "date=Tue Mar 05 14:07:09 2024\r\nversion=2.1\r\n";
+    const SelectedProduct ember = state().selected;
+    for (bool owned : {true, false}) {
+        SCOPED_TRACE(owned ? "another owned product" : "a product for sale");
+        files.files.clear();
+        ui.opened.clear();
+        state().selected = ember;
+        mirror.hold();
+        download();
+        mirror.waitUntilHeld();
+        showAnotherProduct(owned);
+        mirror.release();
+        tickAfterWorker();  // records it
+        tickAfterWorker();  // finishes it
+        EXPECT_EQ(files.files[kTarget], mirror.file);
+        EXPECT_EQ(files.files[kTarget + ".cfg"], record);
+        EXPECT_FALSE(files.exists(kFolder + "other.exe.cfg"));
+        EXPECT_FALSE(files.exists(kFolder + ".cfg"));
+        EXPECT_EQ(ui.opened, (std::vector<std::pair<Window, std::string>>{{kMain, kTarget}}));
+        EXPECT_TRUE(ui.boxes.empty());
+    }
+}
+
+TEST_F(DownloadFlowTest, RetryOnMirror2FetchesTheFileTheFirstAttemptStartedWith) {
+    mirror.beforeOpen = [](FakeRangeSource& m, const std::string& url) {
+        bool first = startsWith(url, kMirror1);
+        m.status = first ? 500 : 206;
+        m.body = first ? std::optional<std::string>("<html>oops</html>") : std::nullopt;
+        m.sendRange = !first;
+    };
+    download();
+    showAnotherProduct(true);
+    tickAfterWorker();  // the failure: the retry starts at once
+    EXPECT_EQ(state().downloadMode, 1);
+    tickAfterWorker();  // completed on mirror 2
+    tickAfterWorker();  // opened
+    EXPECT_EQ(mirror.urls, (std::vector<std::string>{kMirror1 + "F123", kMirror2 + "F123"}));
+    EXPECT_EQ(transport.count("/orvanegetfile.asp"), 1);
+    EXPECT_EQ(files.files[kTarget], mirror.file);
+    EXPECT_NE(files.files[kTarget + ".cfg"].find("filename=ember.zip\r\n"), std::string::npos);
+    EXPECT_FALSE(files.exists(kFolder + "other.exe"));
+    EXPECT_FALSE(files.exists(kFolder + "other.exe.cfg"));
+    EXPECT_TRUE(ui.boxes.empty());
+}
+
 TEST_F(DownloadFlowTest, CancelDeletesThePartialFileAndDoesNotRetry) {
     mirror.pieces = {100, 100, 100, 100};
     mirror.afterRead = [](std::uint64_t delivered) {

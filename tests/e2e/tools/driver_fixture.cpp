@@ -1,5 +1,5 @@
 // driver_fixture: a small window with one control of each kind the end-to-end driver handles
-// (button, edit, check box, combo box, list view, SysLink, message box), and a button that
+// (button, edit, check box, combo box, list view, SysLink, progress bar, message box), and a button that
 // ShellExecutes the edit's text, as the store program opens web pages and downloaded files. test_driver.py drives it
 // to prove the driver's commands under Wine independently of the store program. Every event it
 // receives is written into the status line (id 110), which the test reads back.
@@ -24,6 +24,7 @@ enum : int {
     kExit = 108,
     kShell = 109,
     kStatus = 110,
+    kProgress = 111,
 };
 
 HWND gMain = nullptr;
@@ -74,6 +75,10 @@ void createControls() {
     add("BUTTON", "Exit", BS_PUSHBUTTON | WS_TABSTOP, kExit, 220, 240, 90, 24);
     add("BUTTON", "Open", BS_PUSHBUTTON | WS_TABSTOP, kShell, 220, 60, 90, 24);
     add("STATIC", "ready", SS_LEFT, kStatus, 10, 275, 300, 20);
+    // Range 0-250 at 40, so a reader that assumes 0-100 or reads the wrong limit shows.
+    HWND progress = add(PROGRESS_CLASSA, "", 0, kProgress, 10, 300, 300, 12);
+    SendMessageA(progress, PBM_SETRANGE32, 0, 250);
+    SendMessageA(progress, PBM_SETPOS, 40, 0);
 }
 
 LRESULT CALLBACK windowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
@@ -134,7 +139,7 @@ LRESULT CALLBACK windowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
 }  // namespace
 
 int main() {
-    INITCOMMONCONTROLSEX icc{sizeof icc, ICC_LISTVIEW_CLASSES | ICC_LINK_CLASS | ICC_STANDARD_CLASSES};
+    INITCOMMONCONTROLSEX icc{sizeof icc, ICC_LISTVIEW_CLASSES | ICC_LINK_CLASS | ICC_STANDARD_CLASSES | ICC_PROGRESS_CLASS};
     InitCommonControlsEx(&icc);
     WNDCLASSA wc{};
     wc.lpfnWndProc = windowProc;
@@ -144,7 +149,7 @@ int main() {
     wc.lpszClassName = "OrvaneDriverFixture";
     RegisterClassA(&wc);
     gMain = CreateWindowExA(WS_EX_CONTROLPARENT, wc.lpszClassName, "Driver Fixture", WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU,
-                            100, 100, 340, 340, nullptr, nullptr, wc.hInstance, nullptr);
+                            100, 100, 340, 360, nullptr, nullptr, wc.hInstance, nullptr);
     createControls();
     ShowWindow(gMain, SW_SHOW);
     MSG msg;

@@ -489,6 +489,18 @@ std::string cmdChecked(const Args& a) {
     return std::to_string(send(control(a.hwnd(1), a.integer(2, "id")), BM_GETCHECK, 0, 0));
 }
 
+// A progress bar's position and range: {pos, low, high}. PBM_GETRANGE with no structure answers
+// one limit per call, so no memory in the target is needed.
+std::string cmdProgress(const Args& a) {
+    HWND c = control(a.hwnd(1), a.integer(2, "id"));
+    LRESULT pos = send(c, PBM_GETPOS, 0, 0);
+    LRESULT low = send(c, PBM_GETRANGE, TRUE, 0);
+    LRESULT high = send(c, PBM_GETRANGE, FALSE, 0);
+    return "{\"pos\":" + std::to_string(static_cast<long long>(pos)) + ",\"low\":" +
+           std::to_string(static_cast<long long>(low)) + ",\"high\":" + std::to_string(static_cast<long long>(high)) +
+           "}";
+}
+
 std::string cmdStyle(const Args& a) {
     HWND c = control(a.hwnd(1), a.integer(2, "id"));
     return "{\"style\":" + std::to_string(static_cast<unsigned long>(GetWindowLongW(c, GWL_STYLE))) +
@@ -950,6 +962,7 @@ const std::map<std::string, Handler>& commands() {
         {"enabled", cmdEnabled},
         {"visible", cmdVisible},
         {"checked", cmdChecked},
+        {"progress", cmdProgress},
         {"style", cmdStyle},
         {"click", cmdClick},
         {"set-text", cmdSetText},
