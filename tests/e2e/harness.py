@@ -39,6 +39,9 @@ RECORDER = Path(__file__).resolve().parent / "browser-recorder.sh"
 PROGRAM_KEY = r"Software\Orvane Software\OrvanePurchase"
 MAIN_TITLE = "Orvane Tamo-Agent for Tollan Studios (Version 2.0.2.9"
 LOGIN_TITLE = "Log in to your Orvane Acount..."
+# The demo account as the program remembers it ("demopass1" scrambled), for a start without the
+# login dialog.
+DEMO_LOGIN = {"email": "demo@orvane.test", "password": "A0EE23C26453067580"}
 
 # Bump when the template's make-up changes in a way the cache key does not see.
 TEMPLATE_FORMAT = "1"

@@ -4,7 +4,7 @@ picture that each selection fetches."""
 
 import unittest
 
-from harness import WineTestCase
+from harness import DEMO_LOGIN, WineTestCase
 
 IDC_PRODUCT_LIST = 1118
 IDC_PRODUCT_INFO = 1120
@@ -20,8 +20,6 @@ IDC_SALE_LINE = 1150
 IDC_FILE_BOX = 1153
 IDC_FILE_STATUS_MULTI = 1154
 
-# The demo account, remembered as the program stores it ("demopass1" scrambled).
-DEMO_LOGIN = {"email": "demo@orvane.test", "password": "A0EE23C26453067580"}
 # The store's notification (id 42) counts as seen: no notification opens over the window.
 NOTIFICATION_SEEN = {"tolstdnotifyid": "42"}
 DOWNLOADS = r"C:\orvane-downloads"

@@ -7,7 +7,7 @@ import unittest
 from datetime import datetime, timedelta
 from pathlib import Path
 
-from harness import DriverError, WineTestCase
+from harness import DEMO_LOGIN, DriverError, WineTestCase
 
 IDC_PRODUCT_LIST = 1118
 IDC_PROGRESS_BAR = 1122
@@ -19,7 +19,6 @@ IDC_OPEN_FILE = 1131
 IDC_PRODUCT_TITLE = 1135
 IDC_CATEGORY_BOX = 1151
 
-DEMO_LOGIN = {"email": "demo@orvane.test", "password": "A0EE23C26453067580"}
 # The store's notification (id 42) counts as seen: no notification opens over the window.
 NOTIFICATION_SEEN = {"tolstdnotifyid": "42"}
 DOWNLOADS = r"C:\orvane-downloads"

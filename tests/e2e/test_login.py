@@ -3,7 +3,7 @@ products on top, the category box, and the product support button."""
 
 import unittest
 
-from harness import LOGIN_TITLE, MAIN_TITLE, WineTestCase
+from harness import DEMO_LOGIN, LOGIN_TITLE, WineTestCase
 
 IDC_LOGIN, IDC_LOGOUT, IDC_HEADER = 1115, 1116, 1117
 IDC_PRODUCT_LIST, IDC_CATEGORY_BOX, IDC_PRODUCT_SUPPORT = 1118, 1151, 1152
@@ -11,8 +11,7 @@ IDC_EMAIL, IDC_PASSWORD, IDC_LOGIN_OK, IDC_LOGIN_CANCEL, IDC_FORGOT = 1003, 1005
 IDOK, IDYES, IDNO = 1, 6, 7
 VK_RETURN = 13
 
-# "demopass1" scrambled as the program stores it.
-REMEMBERED = {"email": "demo@orvane.test", "password": "A0EE23C26453067580"}
+REMEMBERED = DEMO_LOGIN
 OWNED = {"Skyfall Tactics", "Harbor Lights: Northern Isles", "Terrain Atlas HD", "Terrain Atlas: World Data",
          "Palette Picker", "Nebula Engine", "Chronicle Writer 3"}
 INVALID_LOGIN = "We could not log you in with the information provided. Please check your information and try again."

@@ -4,7 +4,7 @@ and a clean exit."""
 import time
 import unittest
 
-from harness import LOGIN_TITLE, MAIN_TITLE, WineTestCase
+from harness import DEMO_LOGIN, LOGIN_TITLE, MAIN_TITLE, WineTestCase
 
 IDC_EXIT = 1132
 IDC_PRODUCT_LIST = 1118
@@ -61,7 +61,7 @@ class StartupTest(WineTestCase):
 class ExitDuringDownloadTest(WineTestCase):
     def test_exit_while_a_download_runs_ends_with_code_0(self):
         self.store.control("/__demo/mirror?n=1&mode=slow&arg=20000")
-        main, _ = self.open_main_window(settings={"email": "demo@orvane.test", "password": "A0EE23C26453067580"})
+        main, _ = self.open_main_window(settings=DEMO_LOGIN)
         rows = [r[0] for r in self.driver.list_rows(main, IDC_PRODUCT_LIST)["rows"]]
         self.driver.list_click(main, IDC_PRODUCT_LIST, rows.index("* Terrain Atlas HD"))
         self.wait_for(lambda: self.driver.text(main, 1135) == "Terrain Atlas HD", "the product")
