@@ -39,17 +39,14 @@ public:
     }
 };
 
-class DownloadEngineTest : public AgentTest {
+class DownloadEngineTest : public MirrorTest {
 protected:
-    FakeRangeSource mirror;
-    DownloadState& job = state().download;
     // The progress text as it stood at every read: the line published after
     // the previous piece.
     std::vector<std::string> seen;
 
     void SetUp() override {
-        AgentTest::SetUp();
-        platform().ranges = &mirror;
+        MirrorTest::SetUp();
         job.running = true;
     }
     void recordLines() {

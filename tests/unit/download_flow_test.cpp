@@ -29,15 +29,11 @@ const std::string kStartError = "Error downloading file. Please contact support 
 const std::string kFailedError =
     "Error downloading file. Please try again soon or contact support if you keep getting this error.";
 
-class DownloadFlowTest : public AgentTest {
+class DownloadFlowTest : public MirrorTest {
 protected:
-    FakeRangeSource mirror;
-    DownloadState& job = state().download;
-
     void SetUp() override {
-        AgentTest::SetUp();
+        MirrorTest::SetUp();
         makeStoreReady();
-        platform().ranges = &mirror;
         AgentState& s = state();
         s.email = "ada@example.test";
         s.password = "lovelace1";
@@ -53,17 +49,13 @@ protected:
         mirror.file = std::string(1000, 'z');
         clock.time = {2024, 3, 5, 2, 14, 7, 9};
     }
-    void TearDown() override {
-        mirror.release();
-        AgentTest::TearDown();
-    }
     void download() {
         state().downloadMode = 0;  // the Download File button
         startDownloadFlow();
     }
     // One timer tick after the worker has ended.
     void tickAfterWorker() {
-        if (job.worker.joinable()) job.worker.join();
+        waitForWorker();
         pollDownload();
     }
     bool timerRunning() { return ui.timers.count(IDT_DOWNLOAD_POLL) > 0; }
@@ -455,7 +447,7 @@ TEST_F(DownloadFlowTest, RetryThatCannotStartGivesTheProductListBack) {
     mirror.body = std::string("<html>Server Error</html>");
     mirror.sendRange = false;
     download();
-    if (job.worker.joinable()) job.worker.join();
+    waitForWorker();
     files.locked.insert(kTarget);  // what the first attempt left cannot be replaced
     pollDownload();                // the failure: the retry cannot start
     ASSERT_EQ(ui.boxes.size(), 1u);

@@ -18,23 +18,12 @@ const std::string kFolder = "C:\\dl\\OrvanePurchase\\tolstd\\";
 const std::string kUrl = "http://localhost:47081/sendfile.php?id=f1";
 const std::string kTarget = kFolder + "setup.exe";
 
-class DownloadJobTest : public AgentTest {
+class DownloadJobTest : public MirrorTest {
 protected:
-    FakeRangeSource mirror;
-    DownloadState& job = state().download;
-
     void SetUp() override {
-        AgentTest::SetUp();
+        MirrorTest::SetUp();
         makeStoreReady();
-        platform().ranges = &mirror;
         mirror.file = std::string(100, 'x');
-    }
-    void TearDown() override {
-        mirror.release();
-        AgentTest::TearDown();
-    }
-    void waitForWorker() {
-        if (job.worker.joinable()) job.worker.join();
     }
     std::pair<bool, std::string> progress() {
         char buffer[kProgressBufferSize];

@@ -14,6 +14,7 @@
 #include <string>
 #include <vector>
 
+#include "app/agent_state.h"
 #include "app/platform.h"
 #include "fakes.h"
 
@@ -207,6 +208,26 @@ private:
         Gate& operator=(const Gate&) { return *this; }
     };
     Gate gate_;
+};
+
+// A fixture with the fake mirror installed as the range source; the mirror is
+// released at the end so no worker stays held.
+class MirrorTest : public AgentTest {
+protected:
+    FakeRangeSource mirror;
+    DownloadState& job = state().download;
+
+    void SetUp() override {
+        AgentTest::SetUp();
+        platform().ranges = &mirror;
+    }
+    void TearDown() override {
+        mirror.release();
+        AgentTest::TearDown();
+    }
+    void waitForWorker() {
+        if (job.worker.joinable()) job.worker.join();
+    }
 };
 
 }  // namespace orvane::test
